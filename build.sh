@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what is missing from Debian's archive, builds, and then either
+# starts the applet (run) or runs every test (test).
+#
+#   ./build.sh run     build and start Dayvane
+#   ./build.sh test    build and run the whole test suite
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=${1:-}
+case $mode in
+run | test) ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
+
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libxcb1-dev fonts-dejavu-core)
+test_packages=(xvfb xauth xdotool x11-utils xclip faketime dbus dbus-x11 at-spi2-core
+    python3-pyatspi desktop-file-utils appstream binutils-mingw-w64-x86-64)
+
+packages=("${build_packages[@]}")
+[ "$mode" = test ] && packages+=("${test_packages[@]}")
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing missing packages: ${missing[*]}"
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build
+
+if [ "$mode" = run ]; then
+    exec ./build/dayvane
+fi
+ctest --test-dir build --output-on-failure
