@@ -16,7 +16,7 @@ run | test) ;;
     ;;
 esac
 
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libxcb1-dev pkg-config fonts-dejavu-core)
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libxcb1-dev libxkbcommon-dev pkg-config fonts-dejavu-core)
 test_packages=(xvfb xauth xdotool x11-utils xclip faketime dbus dbus-x11 at-spi2-core
     python3-pyatspi desktop-file-utils appstream binutils-mingw-w64-x86-64)
 

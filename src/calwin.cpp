@@ -4,12 +4,15 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
+
+#include <xkbcommon/xkbcommon.h>
 
 TfrmCal *frmCal = nullptr;
 
@@ -42,6 +45,40 @@ QLabel *panelLine(QWidget *panel, int top, const char *name)
     const int height = std::max(LabelHeight, label->fontMetrics().height());
     label->setGeometry(LabelLeft, top, ClientWidth - 2 * LabelLeft, height);
     return label;
+}
+
+// The Latin letter that a key with a non-Latin layout sits on, as in the US
+// layout, so that Cyrillic or Greek layouts keep the letter commands; 0 when
+// the key carries no xkb keycode or no letter.
+int latinLetterAt(quint32 keycode)
+{
+    static xkb_keymap *const us = [] {
+        xkb_context *context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+        const xkb_rule_names names = {nullptr, nullptr, "us", nullptr, nullptr};
+        xkb_keymap *keymap = context
+            ? xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS)
+            : nullptr;
+        xkb_context_unref(context);
+        return keymap;
+    }();
+    const xkb_keysym_t *syms = nullptr;
+    if (!us || keycode == 0
+        || xkb_keymap_key_get_syms_by_level(us, keycode, 0, 0, &syms) != 1)
+        return 0;
+    if (syms[0] >= XKB_KEY_a && syms[0] <= XKB_KEY_z)
+        return Qt::Key_A + int(syms[0] - XKB_KEY_a);
+    return 0;
+}
+
+// The key as the command table knows it: a letter by its letter whatever
+// Shift, Caps Lock or the layout say.
+int commandKey(const QKeyEvent *event)
+{
+    const int key = event->key();
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || key < Qt::Key_Exclam || key >= Qt::Key_Escape)
+        return key;
+    const int letter = latinLetterAt(event->nativeScanCode());
+    return letter ? letter : key;
 }
 
 } // namespace
@@ -120,9 +157,13 @@ bool TfrmCal::eventFilter(QObject *watched, QEvent *event)
 
     auto *key = static_cast<QKeyEvent *>(event);
     FormKeyDown(key);
-    if (widget == oCal || oCal->isAncestorOf(widget))
-        oCalKeyDown(key);
-    return false;
+    if (widget != oCal && !oCal->isAncestorOf(widget))
+        return false;
+    oCalKeyDown(key);
+    // The calendar's own key handling would move the selection a second
+    // time behind the panel's back; the key table is all that keys do to
+    // the date. Tab still moves the focus.
+    return key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab;
 }
 
 void TfrmCal::closeEvent(QCloseEvent *event)
@@ -134,7 +175,39 @@ void TfrmCal::closeEvent(QCloseEvent *event)
 
 void TfrmCal::FormKeyDown(QKeyEvent *event)
 {
-    Q_UNUSED(event);
+    switch (commandKey(event)) {
+    case Qt::Key_Escape:
+        close();
+        break;
+    case Qt::Key_H:
+    case Qt::Key_T:
+    case Qt::Key_Home:
+        SetSelectedDate(Date());
+        break;
+    case Qt::Key_Left:
+        SetSelectedDate(IncDay(SelectedDate(), -1));
+        break;
+    case Qt::Key_Right:
+        SetSelectedDate(IncDay(SelectedDate(), +1));
+        break;
+    case Qt::Key_Up:
+        SetSelectedDate(IncWeek(SelectedDate(), -1));
+        break;
+    case Qt::Key_Down:
+        SetSelectedDate(IncWeek(SelectedDate(), +1));
+        break;
+    case Qt::Key_PageUp:
+    case Qt::Key_Backspace:
+        SetSelectedDate(IncMonth(SelectedDate(), -1));
+        break;
+    case Qt::Key_PageDown:
+        SetSelectedDate(IncMonth(SelectedDate(), +1));
+        break;
+    case Qt::Key_C:
+        if (event->modifiers() & Qt::ControlModifier)
+            QGuiApplication::clipboard()->setText(FormatDateTime(LongDateFormat(), SelectedDate()));
+        break;
+    }
     UpdateDateInfo();
 }
 

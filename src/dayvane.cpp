@@ -1,7 +1,9 @@
 #include "calwin.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QIcon>
 
 #include <cstdio>
@@ -37,6 +39,29 @@ bool displayReachable()
     return false;
 }
 
+// Whether a clipboard manager (freedesktop's CLIPBOARD_MANAGER) is there to
+// take over the clipboard when the program ends; Qt hands it over then.
+bool clipboardManagerRunning()
+{
+    const auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return false;
+    xcb_connection_t *connection = x11->connection();
+    static const char name[] = "CLIPBOARD_MANAGER";
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, true, sizeof name - 1, name), nullptr);
+    if (!atom)
+        return false;
+    xcb_get_selection_owner_reply_t *owner = atom->atom == XCB_NONE
+        ? nullptr
+        : xcb_get_selection_owner_reply(connection,
+                                        xcb_get_selection_owner(connection, atom->atom), nullptr);
+    const bool running = owner && owner->owner != XCB_NONE;
+    std::free(owner);
+    std::free(atom);
+    return running;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -63,5 +88,17 @@ int main(int argc, char *argv[])
     TfrmCal window;
     frmCal = &window;
     window.show();
+    const int status = app.exec();
+
+    // On X11 a copy lives only as long as its owner. With no clipboard
+    // manager to take it, go on serving it without a window until another
+    // program takes the clipboard over.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (status != 0 || !clipboard->ownsClipboard() || clipboardManagerRunning())
+        return status;
+    QObject::connect(clipboard, &QClipboard::changed, [clipboard](QClipboard::Mode mode) {
+        if (mode == QClipboard::Clipboard && !clipboard->ownsClipboard())
+            QCoreApplication::quit();
+    });
     return app.exec();
 }
