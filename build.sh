@@ -2,26 +2,28 @@
 # Installs what is missing from Debian's archive, builds, and then either
 # starts the applet (run) or runs every test (test).
 #
-#   ./build.sh run     build and start Dayvane
-#   ./build.sh test    build and run the whole test suite
+#   ./build.sh run        build and start Dayvane
+#   ./build.sh test       build and run the whole test suite
+#   ./build.sh sanitize   the same suite built with ASan and UBSan
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode=${1:-}
 case $mode in
-run | test) ;;
+run | test | sanitize) ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|sanitize" >&2
     exit 2
     ;;
 esac
 
 build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libxcb1-dev libxkbcommon-dev pkg-config fonts-dejavu-core)
 test_packages=(xvfb xauth xdotool x11-utils xclip faketime dbus dbus-x11 at-spi2-core
-    python3-pyatspi python3-xlib desktop-file-utils appstream binutils-mingw-w64-x86-64)
+    python3-pyatspi python3-xlib desktop-file-utils appstream binutils-mingw-w64-x86-64
+    fonts-wqy-microhei fonts-tlwg-loma-ttf)
 
 packages=("${build_packages[@]}")
-[ "$mode" = test ] && packages+=("${test_packages[@]}")
+[ "$mode" = run ] || packages+=("${test_packages[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -35,10 +37,12 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build
+preset=default
+[ "$mode" = sanitize ] && preset=sanitize
+cmake --preset "$preset"
+cmake --build --preset "$preset"
 
 if [ "$mode" = run ]; then
     exec ./build/dayvane
 fi
-ctest --test-dir build --output-on-failure
+ctest --preset "$preset"

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTableView>
 
 #include <memory>
@@ -78,6 +79,8 @@ private slots:
     void escapeRefreshesAndCloses();
     void rangeEnds_data();
     void rangeEnds();
+    void locales_data();
+    void locales();
 };
 
 void TestCalWin::layout()
@@ -437,6 +440,60 @@ void TestCalWin::rangeEnds()
     press(key);
     QCOMPARE(calendarDate(*window), expected);
     verifyPanel(*window, expected);
+}
+
+void TestCalWin::locales_data()
+{
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<QByteArray>("lcTime");
+    QTest::addColumn<QString>("expected");
+
+    for (const char *name : {"de_DE", "fr_FR", "ru_RU", "pl_PL", "fi_FI", "ja_JP", "zh_CN", "ko_KR",
+                             "ar_EG", "he_IL", "th_TH", "vi_VN", "pt_BR", "es_ES", "en_GB", "el_GR",
+                             "tr_TR"}) {
+        const QByteArray locale = QByteArray(name) + ".UTF-8";
+        QTest::newRow(name) << locale << QByteArray() << QString::fromLatin1(name);
+    }
+    QTest::newRow("LC_TIME de_DE under LANG en_US writes German dates")
+        << QByteArray("en_US.UTF-8") << QByteArray("de_DE.UTF-8") << QStringLiteral("de_DE");
+    QTest::newRow("LC_TIME ja_JP under LANG fr_FR writes Japanese dates")
+        << QByteArray("fr_FR.UTF-8") << QByteArray("ja_JP.UTF-8") << QStringLiteral("ja_JP");
+}
+
+// Whatever the locale, the longest date of the year fits on the panel's
+// line, and the copy is the date as that locale writes it.
+void TestCalWin::locales()
+{
+    QFETCH(QByteArray, lang);
+    QFETCH(QByteArray, lcTime);
+    QFETCH(QString, expected);
+
+    const QByteArray pinned = qgetenv("LC_ALL");
+    qunsetenv("LC_ALL");
+    qputenv("LANG", lang);
+    qputenv("LC_TIME", lcTime);
+    const auto restore = qScopeGuard([&] {
+        qputenv("LC_ALL", pinned);
+        qunsetenv("LC_TIME");
+    });
+    const QLocale locale(expected);
+
+    auto window = openWindow(QDate(2026, 3, 31));
+    press(Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             locale.toString(QDate(2026, 2, 28), QLocale::LongFormat));
+
+    auto *line = window->findChild<QLabel *>(QStringLiteral("lblDayOfYear"));
+    const QFontMetrics metrics = line->fontMetrics();
+    QString longest;
+    for (QDate d(2026, 1, 1); d.year() == 2026; d = d.addDays(1)) {
+        const QString text = DayOfYearText(QDateToDate(d));
+        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(longest))
+            longest = text;
+    }
+    QVERIFY2(metrics.horizontalAdvance(longest) <= line->contentsRect().width(), qPrintable(longest));
+    QVERIFY(metrics.height() <= line->contentsRect().height());
+    QVERIFY(line->geometry().right() < line->parentWidget()->contentsRect().right());
 }
 
 DAYVANE_PINNED_MAIN(TestCalWin, "en_US.UTF-8")
