@@ -103,6 +103,15 @@ void TestCalWin::layout()
     QCOMPARE(window.findChild<QGroupBox *>(QStringLiteral("gbDateInfo"))->title(),
              QStringLiteral(" Date Information  "));
 
+    // 8-point Tahoma, or the desktop's sans-serif in its place; the window
+    // on the window colour; a hand over the calendar.
+    QCOMPARE(window.font().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(window.font().pointSize(), 8);
+    QCOMPARE(window.font().styleHint(), QFont::SansSerif);
+    QCOMPARE(window.palette().color(QPalette::Window), window.palette().color(QPalette::Base));
+    QCOMPARE(window.findChild<QWidget *>(QStringLiteral("oCal"))->cursor().shape(),
+             Qt::PointingHandCursor);
+
     // Each line shows its whole text on one line, the longest date of the
     // year included.
     for (const char *name : {"lblDayOfYear", "lblDaysUntil"}) {

@@ -14,6 +14,13 @@ xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q '_NET_WM_WINDOW_TYPE_UTILITY' ||
     fail "not a utility window: $(xprop -id "$win" _NET_WM_WINDOW_TYPE)"
 pass "utility window"
 
+icons=$(xprop -id "$win" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort | tr '\n' ' ')
+expect_eq "the application icon in both sizes" "$icons" "Icon (16 x 16) Icon (32 x 32) "
+# Desktops on X11 match the window to its desktop entry by class.
+grep -qx 'StartupWMClass=Ordwyn Dayvane' "$HERE/../../resources/com.ordwyn.Dayvane.desktop.in" ||
+    fail "the desktop entry's StartupWMClass is not the window's class"
+pass "the desktop entry names the window's class"
+
 hints=$(xprop -id "$win" WM_NORMAL_HINTS)
 grep -q 'program specified minimum size: 564 by 671' <<<"$hints" || fail "minimum size: $hints"
 grep -q 'program specified maximum size: 564 by 671' <<<"$hints" || fail "maximum size: $hints"
