@@ -62,8 +62,7 @@ int latinLetterAt(quint32 keycode)
         return keymap;
     }();
     const xkb_keysym_t *syms = nullptr;
-    if (!us || keycode == 0
-        || xkb_keymap_key_get_syms_by_level(us, keycode, 0, 0, &syms) != 1)
+    if (!us || keycode == 0 || xkb_keymap_key_get_syms_by_level(us, keycode, 0, 0, &syms) != 1)
         return 0;
     if (syms[0] >= XKB_KEY_a && syms[0] <= XKB_KEY_z)
         return Qt::Key_A + int(syms[0] - XKB_KEY_a);
@@ -83,8 +82,7 @@ int commandKey(const QKeyEvent *event)
 
 } // namespace
 
-TfrmCal::TfrmCal(QWidget *parent)
-    : QWidget(parent, Qt::Tool)
+TfrmCal::TfrmCal(QWidget *parent) : QWidget(parent, Qt::Tool)
 {
     setObjectName(QStringLiteral("frmCal"));
     setWindowTitle(QStringLiteral("Dayvane"));
@@ -123,8 +121,8 @@ TfrmCal::TfrmCal(QWidget *parent)
 
     FormCreate();
 
-    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                    screen()->availableGeometry()));
+    setGeometry(QStyle::alignedRect(
+        Qt::LeftToRight, Qt::AlignCenter, size(), screen()->availableGeometry()));
 }
 
 TfrmCal::~TfrmCal()

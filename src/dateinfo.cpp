@@ -21,7 +21,8 @@ QString DaysUntilText(TDateTime s, TDateTime t)
     if (CompareDate(t, s) == 0)
         return QStringLiteral("That's today!");
     if (t > s)
-        return QStringLiteral("That was: ") + IntToStr(daysApart(t, s)) + QStringLiteral(" days ago.");
+        return QStringLiteral("That was: ") + IntToStr(daysApart(t, s))
+            + QStringLiteral(" days ago.");
     return QStringLiteral("Days until then: ") + IntToStr(daysApart(s, t)) + QStringLiteral(".");
 }
 

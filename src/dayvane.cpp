@@ -23,9 +23,8 @@ bool displayReachable()
     if (!platform.startsWith("xcb")) {
         const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
         if (!wayland.isEmpty()) {
-            const QByteArray socket = wayland.startsWith('/')
-                ? wayland
-                : qgetenv("XDG_RUNTIME_DIR") + '/' + wayland;
+            const QByteArray socket
+                = wayland.startsWith('/') ? wayland : qgetenv("XDG_RUNTIME_DIR") + '/' + wayland;
             if (QFile::exists(QString::fromLocal8Bit(socket)))
                 return true;
         }
@@ -54,8 +53,8 @@ bool clipboardManagerRunning()
         return false;
     xcb_get_selection_owner_reply_t *owner = atom->atom == XCB_NONE
         ? nullptr
-        : xcb_get_selection_owner_reply(connection,
-                                        xcb_get_selection_owner(connection, atom->atom), nullptr);
+        : xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
     const bool running = owner && owner->owner != XCB_NONE;
     std::free(owner);
     std::free(atom);
@@ -69,7 +68,7 @@ int main(int argc, char *argv[])
     if (!displayReachable()) {
         std::fputs("dayvane: cannot open a display: no X server or Wayland compositor is "
                    "reachable (check DISPLAY or WAYLAND_DISPLAY)\n",
-                   stderr);
+            stderr);
         return EXIT_FAILURE;
     }
 

@@ -25,7 +25,7 @@ inline void setToday(QDate day)
 
 } // namespace Pinned
 
-#define DAYVANE_PINNED_MAIN(TestClass, localeName)                                                \
+#define DAYVANE_PINNED_MAIN(TestClass, localeName)                                                 \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
         qputenv("LC_ALL", localeName);                                                             \

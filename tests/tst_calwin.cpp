@@ -101,7 +101,7 @@ void TestCalWin::layout()
     QCOMPARE(geometry("lblDayOfYear").topLeft(), QPoint(12, 20));
     QCOMPARE(geometry("lblDaysUntil").topLeft(), QPoint(12, 40));
     QCOMPARE(window.findChild<QGroupBox *>(QStringLiteral("gbDateInfo"))->title(),
-             QStringLiteral(" Date Information  "));
+        QStringLiteral(" Date Information  "));
 
     // 8-point Tahoma, or the desktop's sans-serif in its place; the window
     // on the window colour; a hand over the calendar.
@@ -110,7 +110,7 @@ void TestCalWin::layout()
     QCOMPARE(window.font().styleHint(), QFont::SansSerif);
     QCOMPARE(window.palette().color(QPalette::Window), window.palette().color(QPalette::Base));
     QCOMPARE(window.findChild<QWidget *>(QStringLiteral("oCal"))->cursor().shape(),
-             Qt::PointingHandCursor);
+        Qt::PointingHandCursor);
 
     // Each line shows its whole text on one line, the longest date of the
     // year included.
@@ -185,7 +185,7 @@ void TestCalWin::click()
     QCOMPARE(calendarDate(*window), QDate(2026, 2, 15));
     QCOMPARE(label(*window, "lblDaysUntil"), QStringLiteral("That was: 44 days ago."));
     QCOMPARE(label(*window, "lblDayOfYear"),
-             QStringLiteral("Sunday, February 15, 2026 is day #46 of the year."));
+        QStringLiteral("Sunday, February 15, 2026 is day #46 of the year."));
 }
 
 void TestCalWin::keyTable_data()
@@ -208,7 +208,7 @@ void TestCalWin::keyTable_data()
         {"Home selects today", Qt::Key_Home, today},
         {"Left steps a day back", Qt::Key_Left, QDate(2026, 2, 27)},
         {"Right on the month's last day steps into the next month", Qt::Key_Right,
-         QDate(2026, 3, 1)},
+            QDate(2026, 3, 1)},
         {"Up steps a week back", Qt::Key_Up, QDate(2026, 2, 21)},
         {"Down steps a week on across the month end", Qt::Key_Down, QDate(2026, 3, 7)},
         {"Page Up steps a month back", Qt::Key_PageUp, QDate(2026, 1, 28)},
@@ -283,7 +283,7 @@ void TestCalWin::copy()
 
     // Exactly the long date: no day number, no line end.
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             copies ? QStringLiteral("Sunday, March 1, 2026") : QStringLiteral("before"));
+        copies ? QStringLiteral("Sunday, March 1, 2026") : QStringLiteral("before"));
     QCOMPARE(calendarDate(*window), QDate(2026, 3, 1));
     QVERIFY(label(*window, "lblDayOfYear").startsWith(QStringLiteral("Sunday, March 1, 2026 ")));
 }
@@ -458,8 +458,7 @@ void TestCalWin::locales_data()
     QTest::addColumn<QString>("expected");
 
     for (const char *name : {"de_DE", "fr_FR", "ru_RU", "pl_PL", "fi_FI", "ja_JP", "zh_CN", "ko_KR",
-                             "ar_EG", "he_IL", "th_TH", "vi_VN", "pt_BR", "es_ES", "en_GB", "el_GR",
-                             "tr_TR"}) {
+             "ar_EG", "he_IL", "th_TH", "vi_VN", "pt_BR", "es_ES", "en_GB", "el_GR", "tr_TR"}) {
         const QByteArray locale = QByteArray(name) + ".UTF-8";
         QTest::newRow(name) << locale << QByteArray() << QString::fromLatin1(name);
     }
@@ -490,7 +489,7 @@ void TestCalWin::locales()
     auto window = openWindow(QDate(2026, 3, 31));
     press(Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             locale.toString(QDate(2026, 2, 28), QLocale::LongFormat));
+        locale.toString(QDate(2026, 2, 28), QLocale::LongFormat));
 
     auto *line = window->findChild<QLabel *>(QStringLiteral("lblDayOfYear"));
     const QFontMetrics metrics = line->fontMetrics();
@@ -500,7 +499,8 @@ void TestCalWin::locales()
         if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(longest))
             longest = text;
     }
-    QVERIFY2(metrics.horizontalAdvance(longest) <= line->contentsRect().width(), qPrintable(longest));
+    QVERIFY2(
+        metrics.horizontalAdvance(longest) <= line->contentsRect().width(), qPrintable(longest));
     QVERIFY(metrics.height() <= line->contentsRect().height());
     QVERIFY(line->geometry().right() < line->parentWidget()->contentsRect().right());
 }

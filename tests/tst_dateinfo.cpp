@@ -35,11 +35,13 @@ void TestDateInfo::daysUntil_data()
     QTest::newRow("today") << today << today << QStringLiteral("That's today!");
     QTest::newRow("today at 23:59 is still today")
         << today + 0.9993 << today << QStringLiteral("That's today!");
-    QTest::newRow("today at noon is still today") << today + 0.5 << today << QStringLiteral("That's today!");
+    QTest::newRow("today at noon is still today")
+        << today + 0.5 << today << QStringLiteral("That's today!");
     QTest::newRow("yesterday has no singular")
         << today - 1 << today << QStringLiteral("That was: 1 days ago.");
     QTest::newRow("tomorrow") << today + 1 << today << QStringLiteral("Days until then: 1.");
-    QTest::newRow("three days back") << today - 3 << today << QStringLiteral("That was: 3 days ago.");
+    QTest::newRow("three days back")
+        << today - 3 << today << QStringLiteral("That was: 3 days ago.");
     QTest::newRow("a month back over November")
         << day(2026, 11, 11) << today << QStringLiteral("That was: 30 days ago.");
     QTest::newRow("the first day of the range, no separators")
@@ -72,12 +74,12 @@ void TestDateInfo::dayOfYear_data()
         << day(2026, 1, 1) << QStringLiteral("Thursday, January 1, 2026 is day #1 of the year.");
     QTest::newRow("1 March of a common year is day 60")
         << day(2026, 3, 1) << QStringLiteral("Sunday, March 1, 2026 is day #60 of the year.");
-    QTest::newRow("31 December of a leap year is day 366")
-        << day(2024, 12, 31) << QStringLiteral("Tuesday, December 31, 2024 is day #366 of the year.");
-    QTest::newRow("31 December of a common year is day 365")
-        << day(2026, 12, 31) << QStringLiteral("Thursday, December 31, 2026 is day #365 of the year.");
-    QTest::newRow("a time of day changes nothing")
-        << day(2026, 12, 11) + 0.7 << QStringLiteral("Friday, December 11, 2026 is day #345 of the year.");
+    QTest::newRow("31 December of a leap year is day 366") << day(
+        2024, 12, 31) << QStringLiteral("Tuesday, December 31, 2024 is day #366 of the year.");
+    QTest::newRow("31 December of a common year is day 365") << day(
+        2026, 12, 31) << QStringLiteral("Thursday, December 31, 2026 is day #365 of the year.");
+    QTest::newRow("a time of day changes nothing") << day(2026, 12, 11)
+            + 0.7 << QStringLiteral("Friday, December 11, 2026 is day #345 of the year.");
 }
 
 void TestDateInfo::dayOfYear()
@@ -94,7 +96,7 @@ void TestDateInfo::dayOfYearFollowsTheTimeLocale()
     qputenv("LC_TIME", "de_DE.UTF-8");
     qunsetenv("LC_ALL");
     QCOMPARE(DayOfYearText(day(2026, 3, 1)),
-             QStringLiteral("Sonntag, 1. März 2026 is day #60 of the year."));
+        QStringLiteral("Sonntag, 1. März 2026 is day #60 of the year."));
 }
 
 QTEST_APPLESS_MAIN(TestDateInfo)

@@ -100,14 +100,12 @@ void TestDates::steps_data()
     QTest::newRow("a day step before day 0 keeps the time of day")
         << Step::Day << -1.0 + 0.75 << -1 << -2.0 + 0.75;
 
-    QTest::newRow("31 December 9999 + 1 day stays")
-        << Step::Day << MaxDateTime << 1 << MaxDateTime;
+    QTest::newRow("31 December 9999 + 1 day stays") << Step::Day << MaxDateTime << 1 << MaxDateTime;
     QTest::newRow("31 December 9999 18:00 + 1 day stays")
         << Step::Day << MaxDateTime + 0.75 << 1 << MaxDateTime + 0.75;
     QTest::newRow("30 December 9999 + 1 day is the last day")
         << Step::Day << MaxDateTime - 1 << 1 << MaxDateTime;
-    QTest::newRow("1 January 0001 - 1 day stays")
-        << Step::Day << MinDateTime << -1 << MinDateTime;
+    QTest::newRow("1 January 0001 - 1 day stays") << Step::Day << MinDateTime << -1 << MinDateTime;
     QTest::newRow("28 December 9999 + 1 week stays")
         << Step::Week << day(9999, 12, 28) << 1 << day(9999, 12, 28);
     QTest::newRow("24 December 9999 + 1 week is the last day")
@@ -215,7 +213,8 @@ void TestDates::numbers_data()
     QTest::newRow("2.4999 rounds down") << 2.4999 << QStringLiteral("2");
     QTest::newRow("an exact half rounds away from zero") << 2.5 << QStringLiteral("3");
     QTest::newRow("a negative exact half rounds away from zero") << -2.5 << QStringLiteral("-3");
-    QTest::newRow("many years of days have no separators") << 2958464.0 << QStringLiteral("2958464");
+    QTest::newRow("many years of days have no separators")
+        << 2958464.0 << QStringLiteral("2958464");
     QTest::newRow("beyond 32 bits") << 12345678901.0 << QStringLiteral("12345678901");
 }
 
@@ -274,9 +273,12 @@ void TestDates::formatDateTime_data()
     QTest::addColumn<TDateTime>("date");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("en_US") << "en_US" << day(2026, 3, 31) << QStringLiteral("Tuesday, March 31, 2026");
-    QTest::newRow("en_GB") << "en_GB" << day(2026, 3, 31) << QStringLiteral("Tuesday, 31 March 2026");
-    QTest::newRow("de_DE") << "de_DE" << day(2026, 3, 31) << QStringLiteral("Dienstag, 31. März 2026");
+    QTest::newRow("en_US") << "en_US" << day(2026, 3, 31)
+                           << QStringLiteral("Tuesday, March 31, 2026");
+    QTest::newRow("en_GB") << "en_GB" << day(2026, 3, 31)
+                           << QStringLiteral("Tuesday, 31 March 2026");
+    QTest::newRow("de_DE") << "de_DE" << day(2026, 3, 31)
+                           << QStringLiteral("Dienstag, 31. März 2026");
     QTest::newRow("ru_RU uses the genitive month name")
         << "ru_RU" << day(2026, 3, 31) << QStringLiteral("вторник, 31 марта 2026 г.");
     QTest::newRow("the time of day does not show")
