@@ -1,9 +1,9 @@
 #include "calwin.h"
 
 #include "dateinfo.h"
+#include "monthgrid.h"
 
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -94,18 +94,15 @@ TfrmCal::TfrmCal(QWidget *parent) : QWidget(parent, Qt::Tool)
     setPalette(pal);
     setAutoFillBackground(true);
 
-    oCal = new QCalendarWidget(this);
+    const QLocale locale = TimeLocale();
+    oCal = new MonthGrid(this);
     oCal->setObjectName(QStringLiteral("oCal"));
     oCal->setGeometry(0, 0, ClientWidth, CalendarHeight);
     oCal->setCursor(Qt::PointingHandCursor);
-    oCal->setLocale(TimeLocale());
-    oCal->setMinimumDate(DateToQDate(MinDateTime));
-    oCal->setMaximumDate(DateToQDate(MaxDateTime));
-    // Its pop-up date editor would take every printable key for itself.
-    oCal->setDateEditEnabled(false);
-    QPalette calPal = oCal->palette();
-    calPal.setColor(QPalette::Disabled, QPalette::Text, Qt::black); // neighbouring months' days
-    oCal->setPalette(calPal);
+    oCal->setLocale(locale);
+    // Qt takes the layout direction from the application's locale; the
+    // calendar follows the locale that it writes dates in.
+    oCal->setLayoutDirection(locale.textDirection());
 
     gbDateInfo = new QGroupBox(QStringLiteral(" Date Information  "), this);
     gbDateInfo->setObjectName(QStringLiteral("gbDateInfo"));
@@ -116,7 +113,7 @@ TfrmCal::TfrmCal(QWidget *parent) : QWidget(parent, Qt::Tool)
     setTabOrder(gbDateInfo, oCal);
     oCal->setFocus();
 
-    connect(oCal, &QCalendarWidget::clicked, this, &TfrmCal::oCalClick);
+    connect(oCal, &MonthGrid::clicked, this, &TfrmCal::oCalClick);
     qApp->installEventFilter(this);
 
     FormCreate();
@@ -135,13 +132,6 @@ TDateTime TfrmCal::SelectedDate() const
     return QDateToDate(oCal->selectedDate());
 }
 
-void TfrmCal::SetSelectedDate(TDateTime date)
-{
-    if (!IsValidDate(date) || CompareDate(date, SelectedDate()) == 0)
-        return;
-    oCal->setSelectedDate(DateToQDate(date));
-}
-
 bool TfrmCal::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
@@ -155,13 +145,11 @@ bool TfrmCal::eventFilter(QObject *watched, QEvent *event)
 
     auto *key = static_cast<QKeyEvent *>(event);
     FormKeyDown(key);
-    if (widget != oCal && !oCal->isAncestorOf(widget))
-        return false;
-    oCalKeyDown(key);
-    // The calendar's own key handling would move the selection a second
-    // time behind the panel's back; the key table is all that keys do to
-    // the date. Tab still moves the focus.
-    return key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab;
+    if (widget == oCal)
+        oCalKeyDown(key);
+    // The key goes on unchanged. The calendar does nothing with keys, so the
+    // key table is all that keys do to the date: one key, one step.
+    return false;
 }
 
 void TfrmCal::closeEvent(QCloseEvent *event)
@@ -173,6 +161,8 @@ void TfrmCal::closeEvent(QCloseEvent *event)
 
 void TfrmCal::FormKeyDown(QKeyEvent *event)
 {
+    const TDateTime s = SelectedDate();
+    TDateTime to = s;
     switch (commandKey(event)) {
     case Qt::Key_Escape:
         close();
@@ -180,38 +170,39 @@ void TfrmCal::FormKeyDown(QKeyEvent *event)
     case Qt::Key_H:
     case Qt::Key_T:
     case Qt::Key_Home:
-        SetSelectedDate(Date());
+        to = Date();
         break;
     case Qt::Key_Left:
-        SetSelectedDate(IncDay(SelectedDate(), -1));
+        to = IncDay(s, -1);
         break;
     case Qt::Key_Right:
-        SetSelectedDate(IncDay(SelectedDate(), +1));
+        to = IncDay(s, +1);
         break;
     case Qt::Key_Up:
-        SetSelectedDate(IncWeek(SelectedDate(), -1));
+        to = IncWeek(s, -1);
         break;
     case Qt::Key_Down:
-        SetSelectedDate(IncWeek(SelectedDate(), +1));
+        to = IncWeek(s, +1);
         break;
     case Qt::Key_PageUp:
     case Qt::Key_Backspace:
-        SetSelectedDate(IncMonth(SelectedDate(), -1));
+        to = IncMonth(s, -1);
         break;
     case Qt::Key_PageDown:
-        SetSelectedDate(IncMonth(SelectedDate(), +1));
+        to = IncMonth(s, +1);
         break;
     case Qt::Key_C:
         if (event->modifiers() & Qt::ControlModifier)
-            QGuiApplication::clipboard()->setText(FormatDateTime(LongDateFormat(), SelectedDate()));
+            QGuiApplication::clipboard()->setText(FormatDateTime(LongDateFormat(), s));
         break;
     }
+    oCal->setSelectedDate(DateToQDate(to));
     UpdateDateInfo();
 }
 
 void TfrmCal::FormCreate()
 {
-    SetSelectedDate(IncMonth(Date(), -1));
+    oCal->setSelectedDate(DateToQDate(IncMonth(Date(), -1)));
     UpdateDateInfo();
 }
 

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-class QCalendarWidget;
+class MonthGrid;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -32,12 +32,8 @@ private:
     void oCalKeyDown(QKeyEvent *event);
     void UpdateDateInfo();
 
-    // Every change of the selection goes through here: a day outside the
-    // supported range is refused, and an unchanged day changes nothing.
-    void SetSelectedDate(TDateTime date);
-
     QGroupBox *gbDateInfo;
-    QCalendarWidget *oCal;
+    MonthGrid *oCal;
     QLabel *lblDayOfYear;
     QLabel *lblDaysUntil;
 };

@@ -1,13 +1,12 @@
 #include "calwin.h"
 #include "dateinfo.h"
+#include "monthgrid.h"
 #include "pinned.h"
 
-#include <QCalendarWidget>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QScopeGuard>
-#include <QTableView>
 
 #include <memory>
 
@@ -37,7 +36,7 @@ QString label(const TfrmCal &window, const char *name)
 
 QDate calendarDate(const TfrmCal &window)
 {
-    return window.findChild<QCalendarWidget *>(QStringLiteral("oCal"))->selectedDate();
+    return window.findChild<MonthGrid *>(QStringLiteral("oCal"))->selectedDate();
 }
 
 // What the panel must say about a selected day.
@@ -168,20 +167,17 @@ void TestCalWin::startUp()
 void TestCalWin::click()
 {
     auto window = openWindow(QDate(2026, 3, 31));
-    auto *view = window->findChild<QTableView *>();
-    QVERIFY(view);
+    auto *calendar = window->findChild<MonthGrid *>(QStringLiteral("oCal"));
 
-    // The day "15" in the calendar's middle rows belongs to the shown month.
-    QModelIndex fifteenth;
-    for (int row = 2; row < view->model()->rowCount() && !fifteenth.isValid(); ++row)
-        for (int column = 0; column < view->model()->columnCount(); ++column) {
-            const QModelIndex index = view->model()->index(row, column);
-            if (index.data().toString() == QLatin1String("15"))
-                fifteenth = index;
-        }
-    QVERIFY(fifteenth.isValid());
+    // February 2026 is the top-left month and starts on a Sunday, so its
+    // third week starts with the 15th in the leftmost column: below the title
+    // band and the weekday names, in the month's third and fourth of eight
+    // rows.
+    const int monthWidth = calendar->width() / 3;
+    const int rowHeight = calendar->height() / 4 / 8;
+    const QPoint fifteenth(monthWidth / 7 / 2, rowHeight * 9 / 2);
+    QTest::mouseClick(calendar, Qt::LeftButton, {}, fifteenth);
 
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(fifteenth).center());
     QCOMPARE(calendarDate(*window), QDate(2026, 2, 15));
     QCOMPARE(label(*window, "lblDaysUntil"), QStringLiteral("That was: 44 days ago."));
     QCOMPARE(label(*window, "lblDayOfYear"),
@@ -386,7 +382,7 @@ void TestCalWin::oneStepPerKey()
 void TestCalWin::keysReachTheWindowWithoutFocusedCalendar()
 {
     auto window = openWindow(QDate(2026, 3, 31));
-    window->findChild<QCalendarWidget *>()->clearFocus();
+    window->findChild<MonthGrid *>()->clearFocus();
     window->setFocus();
     QCOMPARE(QApplication::focusWidget(), window.get());
     press(Qt::Key_Right);
