@@ -45,6 +45,11 @@ std::unique_ptr<MonthGrid> openGrid(const QString &locale, QDate selected)
     return grid;
 }
 
+QString describe(const QRect &r)
+{
+    return QStringLiteral("%1x%2 at %3,%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
+}
+
 // What the screen shows at a device pixel ratio, in device pixels.
 QImage snapshot(MonthGrid &grid, int ratio)
 {
@@ -523,9 +528,9 @@ void TestMonthGrid::rendering()
     QCOMPARE(areas.size(), 12);
     for (const QRect &area : areas) {
         QVERIFY2(std::abs(area.width() - image.width() / 3) <= 3 * ratio,
-            qPrintable(QTest::toString(area)));
+            qPrintable(describe(area)));
         QVERIFY2(std::abs(area.height() - image.height() / 4) <= 3 * ratio,
-            qPrintable(QTest::toString(area)));
+            qPrintable(describe(area)));
         QCOMPARE(image.pixelColor(area.topLeft() + QPoint(ratio, ratio)), HighlightColor);
         QCOMPARE(
             image.pixelColor(area.left() + ratio, cellArea(area, 1, 0).center().y()), BaseColor);
