@@ -43,6 +43,17 @@ start_x() {
     export QT_QPA_PLATFORM=xcb
 }
 
+# start_atspi: a session bus of its own with the accessibility bus on it, so
+# that nothing from the desktop running the tests answers; Qt's
+# accessibility is switched on for the programs started after it.
+start_atspi() {
+    eval "$(dbus-launch --sh-syntax)"
+    PIDS+=("$DBUS_SESSION_BUS_PID")
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$WORK/atspi.log" 2>&1 &
+    PIDS+=($!)
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
+}
+
 # start_app: the program with today pinned to 31 March 2026 and US English.
 # Sets APP_PID.
 start_app() {
