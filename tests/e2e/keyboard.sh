@@ -38,3 +38,21 @@ xdotool windowfocus --sync "$win"
 xdotool key Escape
 wait_exit 2
 expect_eq "Esc without a copy ends the program with status 0" "$STATUS" 0
+
+# With a clipboard manager running, Esc after a copy hands the copy over and
+# ends the program.
+/usr/bin/python3 "$HERE/clipboard_manager.py" >"$WORK/manager.out" 2>"$WORK/manager.err" &
+PIDS+=($!)
+for i in $(seq 100); do
+    grep -q ready "$WORK/manager.out" 2>/dev/null && break
+    sleep 0.05
+done
+grep -q ready "$WORK/manager.out" || fail "the clipboard manager did not start: $(cat "$WORK/manager.err")"
+start_app
+win=$(wait_window)
+xdotool windowfocus --sync "$win"
+xdotool key Left ctrl+c Escape
+wait_exit 3
+expect_eq "Esc with a clipboard manager ends the program with status 0" "$STATUS" 0
+expect_eq "the clipboard manager saved the copy" "$(sed -n 2p "$WORK/manager.out")" \
+    "Friday, February 27, 2026"
