@@ -41,6 +41,7 @@ QLabel *panelLine(QWidget *panel, int top, const char *name)
     auto *label = new QLabel(panel);
     label->setObjectName(QLatin1String(name));
     label->setWordWrap(false);
+    label->setTextFormat(Qt::PlainText);
     // Never clip the line's descenders, whatever font fontconfig picked.
     const int height = std::max(LabelHeight, label->fontMetrics().height());
     label->setGeometry(LabelLeft, top, ClientWidth - 2 * LabelLeft, height);
@@ -98,7 +99,6 @@ TfrmCal::TfrmCal(QWidget *parent) : QWidget(parent, Qt::Tool)
     oCal = new MonthGrid(this);
     oCal->setObjectName(QStringLiteral("oCal"));
     oCal->setGeometry(0, 0, ClientWidth, CalendarHeight);
-    oCal->setCursor(Qt::PointingHandCursor);
     oCal->setLocale(locale);
     // Qt takes the layout direction from the application's locale; the
     // calendar follows the locale that it writes dates in.
