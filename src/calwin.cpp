@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <QStyle>
 
-#include <xkbcommon/xkbcommon.h>
+#include <cstring>
 
 TfrmCal *frmCal = nullptr;
 
@@ -48,25 +48,21 @@ QLabel *panelLine(QWidget *panel, int top, const char *name)
     return label;
 }
 
-// The Latin letter that a key with a non-Latin layout sits on, as in the US
-// layout, so that Cyrillic or Greek layouts keep the letter commands; 0 when
-// the key carries no xkb keycode or no letter.
+// The Latin letter that a key sits on in the US layout, from its xkb keycode
+// (the evdev code + 8, as X11 and Wayland deliver it), so that Cyrillic or
+// Greek layouts keep the letter commands; 0 for any other key.
 int latinLetterAt(quint32 keycode)
 {
-    static xkb_keymap *const us = [] {
-        xkb_context *context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-        const xkb_rule_names names = {nullptr, nullptr, "us", nullptr, nullptr};
-        xkb_keymap *keymap = context
-            ? xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS)
-            : nullptr;
-        xkb_context_unref(context);
-        return keymap;
-    }();
-    const xkb_keysym_t *syms = nullptr;
-    if (!us || keycode == 0 || xkb_keymap_key_get_syms_by_level(us, keycode, 0, 0, &syms) != 1)
-        return 0;
-    if (syms[0] >= XKB_KEY_a && syms[0] <= XKB_KEY_z)
-        return Qt::Key_A + int(syms[0] - XKB_KEY_a);
+    static constexpr struct
+    {
+        quint32 first;
+        const char *letters;
+    } rows[] = {{24, "qwertyuiop"}, {38, "asdfghjkl"}, {52, "zxcvbnm"}};
+    for (const auto &row : rows) {
+        const quint32 length = quint32(std::strlen(row.letters));
+        if (keycode >= row.first && keycode < row.first + length)
+            return Qt::Key_A + (row.letters[keycode - row.first] - 'a');
+    }
     return 0;
 }
 

@@ -72,6 +72,8 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     }
 
+    // Nothing here takes text, so no input method plugin needs loading.
+    qputenv("QT_IM_MODULE", "none");
     QApplication app(argc, argv);
     // The application name, not a display name: Qt would append a display
     // name to every window title.

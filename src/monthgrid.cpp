@@ -6,6 +6,7 @@
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -35,6 +36,14 @@ void drawFrame(QPainter &painter, const QRect &r, const QColor &color)
     painter.fillRect(r.left(), r.bottom(), r.width(), 1, color);
     painter.fillRect(r.left(), r.top(), 1, r.height(), color);
     painter.fillRect(r.right(), r.top(), 1, r.height(), color);
+}
+
+void drawCentred(QPainter &painter, const QRect &r, const QStaticText &text)
+{
+    const QSizeF size = text.size();
+    painter.drawStaticText(
+        QPointF(r.x() + (r.width() - size.width()) / 2, r.y() + (r.height() - size.height()) / 2),
+        text);
 }
 
 QString longDate(const MonthGrid *grid)
@@ -95,9 +104,17 @@ void MonthGrid::setSelectedDate(QDate date)
     if (!date.isValid() || date < DateToQDate(MinDateTime) || date > DateToQDate(MaxDateTime)
         || date == selection)
         return;
+    const QDate previous = selection;
+    const QDate previousFirst = firstVisible;
     selection = date;
     firstVisible = FirstVisibleAfterSelecting(firstVisible, date);
-    update();
+    // While the view stays, only the two days' cells change.
+    if (previous.isValid() && firstVisible == previousFirst) {
+        update(cellRectOf(previous));
+        update(cellRectOf(date));
+    } else {
+        update();
+    }
     announceName();
     emit selectedDateChanged(date);
 }
@@ -113,12 +130,15 @@ QSize MonthGrid::sizeHint() const
     return {564, 606};
 }
 
-void MonthGrid::paintEvent(QPaintEvent *)
+void MonthGrid::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    for (int position = 0; position < MonthsPerView; ++position)
-        paintMonth(painter, position);
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, Qt::black);
+    for (int position = 0; position < MonthsPerView; ++position) {
+        if (monthRect(position).intersects(dirty))
+            paintMonth(painter, position, dirty);
+    }
     paintArrow(painter, false);
     paintArrow(painter, true);
 }
@@ -230,6 +250,19 @@ QDate MonthGrid::dateAt(QPoint pos) const
     return {};
 }
 
+// The cells that show date: one, or none when it is out of view.
+QRect MonthGrid::cellRectOf(QDate date) const
+{
+    const Qt::DayOfWeek firstDay = locale().firstDayOfWeek();
+    for (int position = 0; position < MonthsPerView; ++position) {
+        const QDate month = AddMonths(firstVisible, position);
+        const int cell = month.isValid() ? CellOfDate(month, date, firstDay) : -1;
+        if (cell >= 0 && DateShownInCell(firstVisible, position, cell, firstDay) == date)
+            return cellRect(monthRect(position), 2 + cell / DaysPerWeek, cell % DaysPerWeek);
+    }
+    return {};
+}
+
 void MonthGrid::scrollRows(int rows)
 {
     const QDate first = FirstVisibleAfterScrolling(firstVisible, rows);
@@ -247,12 +280,38 @@ void MonthGrid::announceName()
     QAccessible::updateAccessibility(&valueChanged);
 }
 
-void MonthGrid::paintMonth(QPainter &painter, int position) const
+void MonthGrid::prepareTexts(const QFontMetrics &metrics, int cellWidth)
+{
+    const QLocale loc = locale();
+    const QString key = font().key() + loc.name() + QString::number(cellWidth);
+    if (key == textsKey)
+        return;
+    textsKey = key;
+
+    // Short names where all of them fit a cell, single letters otherwise.
+    QLocale::FormatType nameFormat = QLocale::ShortFormat;
+    for (int day = 1; day <= DaysPerWeek; ++day) {
+        if (metrics.horizontalAdvance(loc.dayName(day, nameFormat)) > cellWidth - 2)
+            nameFormat = QLocale::NarrowFormat;
+    }
+    const auto prepared = [this](const QString &text) {
+        QStaticText result(text);
+        result.setTextFormat(Qt::PlainText);
+        result.prepare(QTransform(), font());
+        return result;
+    };
+    for (int day = 1; day <= 31; ++day)
+        dayNumbers[day - 1] = prepared(loc.toString(day));
+    for (int day = 1; day <= DaysPerWeek; ++day)
+        dayNames[day - 1] = prepared(loc.dayName(day, nameFormat));
+}
+
+void MonthGrid::paintMonth(QPainter &painter, int position, const QRect &dirty)
 {
     const QRect area = monthRect(position);
     const QRect band = rowRect(area, 0);
-    painter.fillRect(area, palette().color(QPalette::Base));
-    painter.fillRect(band, palette().color(QPalette::Highlight));
+    painter.fillRect(area & dirty, palette().color(QPalette::Base));
+    painter.fillRect(band & dirty, palette().color(QPalette::Highlight));
 
     // A month beyond the supported range keeps its blank band and nothing else.
     const QDate month = AddMonths(firstVisible, position);
@@ -269,19 +328,13 @@ void MonthGrid::paintMonth(QPainter &painter, int position) const
         painter.fontMetrics().elidedText(
             MonthTitle(month, loc), Qt::ElideRight, titleRect.width()));
 
-    // Short names where all of them fit a cell, single letters otherwise.
     painter.setFont(font());
     const Qt::DayOfWeek firstDay = loc.firstDayOfWeek();
-    const int cellWidth = area.width() / DaysPerWeek;
-    QLocale::FormatType nameFormat = QLocale::ShortFormat;
-    for (int day = 1; day <= DaysPerWeek; ++day) {
-        if (painter.fontMetrics().horizontalAdvance(loc.dayName(day, nameFormat)) > cellWidth - 2)
-            nameFormat = QLocale::NarrowFormat;
-    }
+    prepareTexts(painter.fontMetrics(), area.width() / DaysPerWeek);
     painter.setPen(palette().color(QPalette::Text));
     for (int column = 0; column < DaysPerWeek; ++column) {
-        const int day = (firstDay - 1 + column) % DaysPerWeek + 1;
-        painter.drawText(cellRect(area, 1, column), Qt::AlignCenter, loc.dayName(day, nameFormat));
+        const int day = (firstDay - 1 + column) % DaysPerWeek;
+        drawCentred(painter, cellRect(area, 1, column), dayNames[day]);
     }
 
     const QDate today = DateToQDate(Date());
@@ -290,6 +343,8 @@ void MonthGrid::paintMonth(QPainter &painter, int position) const
         if (!date.isValid())
             continue;
         const QRect r = cellRect(area, 2 + cell / DaysPerWeek, cell % DaysPerWeek);
+        if (!r.intersects(dirty))
+            continue;
         const bool selected = date == selection;
         QColor ink
             = FirstOfMonth(date) == month ? palette().color(QPalette::Text) : QColor(Qt::black);
@@ -302,7 +357,7 @@ void MonthGrid::paintMonth(QPainter &painter, int position) const
             drawFrame(painter, r.adjusted(1, 1, -1, -1),
                 palette().color(selected ? QPalette::HighlightedText : QPalette::Highlight));
         painter.setPen(ink);
-        painter.drawText(r, Qt::AlignCenter, loc.toString(date.day()));
+        drawCentred(painter, r, dayNumbers[date.day() - 1]);
     }
 }
 

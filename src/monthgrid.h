@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QStaticText>
 #include <QWidget>
 
 // Twelve consecutive months, three to a row, painted in one widget: the
@@ -43,13 +44,21 @@ private:
     QRect rowRect(const QRect &month, int row) const;
     QRect cellRect(const QRect &month, int row, int column) const;
     QRect arrowRect(bool forward) const;
+    QRect cellRectOf(QDate date) const;
     QDate dateAt(QPoint pos) const;
     void scrollRows(int rows);
     void announceName();
-    void paintMonth(QPainter &painter, int position) const;
+    void prepareTexts(const QFontMetrics &metrics, int cellWidth);
+    void paintMonth(QPainter &painter, int position, const QRect &dirty);
     void paintArrow(QPainter &painter, bool forward) const;
 
     QDate selection;
     QDate firstVisible;
     int wheelRemainder = 0;
+
+    // Laid out once for the font, locale and cell width in textsKey: the
+    // first frame and every key would otherwise shape hundreds of strings.
+    QString textsKey;
+    QStaticText dayNumbers[31];
+    QStaticText dayNames[7];
 };
