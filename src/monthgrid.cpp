@@ -319,16 +319,15 @@ void MonthGrid::paintMonth(QPainter &painter, int position, const QRect &dirty)
         return;
 
     const QLocale loc = locale();
-    QFont titleFont = font();
-    titleFont.setBold(true);
-    painter.setFont(titleFont);
-    painter.setPen(palette().color(QPalette::HighlightedText));
-    const QRect titleRect = band.adjusted(band.height(), 0, -band.height(), 0);
-    painter.drawText(titleRect, Qt::AlignCenter,
-        painter.fontMetrics().elidedText(
-            MonthTitle(month, loc), Qt::ElideRight, titleRect.width()));
-
     painter.setFont(font());
+    if (band.intersects(dirty)) {
+        painter.setPen(palette().color(QPalette::HighlightedText));
+        const QRect titleRect = band.adjusted(band.height(), 0, -band.height(), 0);
+        painter.drawText(titleRect, Qt::AlignCenter,
+            painter.fontMetrics().elidedText(
+                MonthTitle(month, loc), Qt::ElideRight, titleRect.width()));
+    }
+
     const Qt::DayOfWeek firstDay = loc.firstDayOfWeek();
     prepareTexts(painter.fontMetrics(), area.width() / DaysPerWeek);
     painter.setPen(palette().color(QPalette::Text));
