@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QWheelEvent>
+#include <optional>
 
 namespace {
 
@@ -15,7 +16,7 @@ const QDate Last(9999, 12, 31);
 
 // The key table, stated independently of the window's code: where a key
 // takes a day, or nothing when the step would leave the range.
-std::optional<QDate> stepped(int key, QDate from, QDate today)
+QDate stepped(int key, QDate from, QDate today)
 {
     QDate to;
     switch (key) {
