@@ -38,12 +38,23 @@ void drawFrame(QPainter &painter, const QRect &r, const QColor &color)
     painter.fillRect(r.right(), r.top(), 1, r.height(), color);
 }
 
+// On whole pixels: a glyph is then rendered once for every place it starts at
+// within a pixel, not once for every fraction, and the same digit looks the
+// same in every cell.
 void drawCentred(QPainter &painter, const QRect &r, const QStaticText &text)
 {
-    const QSizeF size = text.size();
+    const QSize size = text.size().toSize();
     painter.drawStaticText(
-        QPointF(r.x() + (r.width() - size.width()) / 2, r.y() + (r.height() - size.height()) / 2),
+        QPoint(r.x() + (r.width() - size.width()) / 2, r.y() + (r.height() - size.height()) / 2),
         text);
+}
+
+QStaticText preparedText(const QString &text, const QFont &font)
+{
+    QStaticText result(text);
+    result.setTextFormat(Qt::PlainText);
+    result.prepare(QTransform(), font);
+    return result;
 }
 
 QString longDate(const MonthGrid *grid)
@@ -135,6 +146,7 @@ void MonthGrid::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect dirty = event->rect();
     painter.fillRect(dirty, Qt::black);
+    prepareTexts(painter.fontMetrics(), monthRect(0).width() / DaysPerWeek);
     for (int position = 0; position < MonthsPerView; ++position) {
         if (monthRect(position).intersects(dirty))
             paintMonth(painter, position, dirty);
@@ -287,6 +299,7 @@ void MonthGrid::prepareTexts(const QFontMetrics &metrics, int cellWidth)
     if (key == textsKey)
         return;
     textsKey = key;
+    titles.clear();
 
     // Short names where all of them fit a cell, single letters otherwise.
     QLocale::FormatType nameFormat = QLocale::ShortFormat;
@@ -294,16 +307,26 @@ void MonthGrid::prepareTexts(const QFontMetrics &metrics, int cellWidth)
         if (metrics.horizontalAdvance(loc.dayName(day, nameFormat)) > cellWidth - 2)
             nameFormat = QLocale::NarrowFormat;
     }
-    const auto prepared = [this](const QString &text) {
-        QStaticText result(text);
-        result.setTextFormat(Qt::PlainText);
-        result.prepare(QTransform(), font());
-        return result;
-    };
     for (int day = 1; day <= 31; ++day)
-        dayNumbers[day - 1] = prepared(loc.toString(day));
+        dayNumbers[day - 1] = preparedText(loc.toString(day), font());
     for (int day = 1; day <= DaysPerWeek; ++day)
-        dayNames[day - 1] = prepared(loc.dayName(day, nameFormat));
+        dayNames[day - 1] = preparedText(loc.dayName(day, nameFormat), font());
+}
+
+const QStaticText &MonthGrid::title(QDate month, const QFontMetrics &metrics, int width)
+{
+    // Columns can differ by a pixel, and a month can change column at the
+    // ends of the range, so a title is kept with the width it was made for.
+    auto found = titles.constFind(month);
+    if (found != titles.cend() && found->width == width)
+        return found->text;
+    // Only the months in view and the row that scrolled out are worth keeping.
+    if (titles.size() >= 2 * MonthsPerView)
+        titles.clear();
+    QStaticText text = preparedText(MonthTitle(month, locale()), font());
+    if (text.size().width() > width)
+        text = preparedText(metrics.elidedText(text.text(), Qt::ElideRight, width), font());
+    return titles.insert(month, {text, width})->text;
 }
 
 void MonthGrid::paintMonth(QPainter &painter, int position, const QRect &dirty)
@@ -323,13 +346,10 @@ void MonthGrid::paintMonth(QPainter &painter, int position, const QRect &dirty)
     if (band.intersects(dirty)) {
         painter.setPen(palette().color(QPalette::HighlightedText));
         const QRect titleRect = band.adjusted(band.height(), 0, -band.height(), 0);
-        painter.drawText(titleRect, Qt::AlignCenter,
-            painter.fontMetrics().elidedText(
-                MonthTitle(month, loc), Qt::ElideRight, titleRect.width()));
+        drawCentred(painter, titleRect, title(month, painter.fontMetrics(), titleRect.width()));
     }
 
     const Qt::DayOfWeek firstDay = loc.firstDayOfWeek();
-    prepareTexts(painter.fontMetrics(), area.width() / DaysPerWeek);
     painter.setPen(palette().color(QPalette::Text));
     for (int column = 0; column < DaysPerWeek; ++column) {
         const int day = (firstDay - 1 + column) % DaysPerWeek;

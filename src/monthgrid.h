@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QStaticText>
 #include <QWidget>
 
@@ -49,6 +50,7 @@ private:
     void scrollRows(int rows);
     void announceName();
     void prepareTexts(const QFontMetrics &metrics, int cellWidth);
+    const QStaticText &title(QDate month, const QFontMetrics &metrics, int width);
     void paintMonth(QPainter &painter, int position, const QRect &dirty);
     void paintArrow(QPainter &painter, bool forward) const;
 
@@ -61,4 +63,10 @@ private:
     QString textsKey;
     QStaticText dayNumbers[31];
     QStaticText dayNames[7];
+    struct Title
+    {
+        QStaticText text;
+        int width;
+    };
+    QHash<QDate, Title> titles;
 };

@@ -17,6 +17,7 @@ const QColor Black(Qt::black);
 
 enum class Side { Left, Right };
 enum class Action { Select, SelectSame, Click, Wheel, ChangeLocale };
+enum class Change { StepInView, Locale, Font, RowForwardAndBack };
 
 // A fresh grid as the window shows it, with colours that tell every part
 // apart; today is 31 March 2026.
@@ -59,6 +60,22 @@ QImage snapshot(MonthGrid &grid, int ratio)
     image.setDevicePixelRatio(ratio);
     grid.render(&image);
     return image;
+}
+
+// What the screen shows once the grid has handled its pending repaints, which
+// may have covered only part of it.
+QImage shown(MonthGrid &grid)
+{
+    QCoreApplication::processEvents();
+    return grid.screen()->grabWindow(grid.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QFont largerFont()
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(10);
+    return font;
 }
 
 // The twelve month areas between the black gutters, row by row and left to
@@ -190,6 +207,7 @@ void recordAnnouncement(QAccessibleEvent *event)
 
 Q_DECLARE_METATYPE(Side)
 Q_DECLARE_METATYPE(Action)
+Q_DECLARE_METATYPE(Change)
 
 char *toString(const Announcement &a)
 {
@@ -215,6 +233,8 @@ private slots:
     void keysPassThrough();
     void rendering_data();
     void rendering();
+    void repaintAfterChange_data();
+    void repaintAfterChange();
     void accessibleName_data();
     void accessibleName();
     void announcements_data();
@@ -527,10 +547,10 @@ void TestMonthGrid::rendering()
     const QList<QRect> areas = monthAreas(image);
     QCOMPARE(areas.size(), 12);
     for (const QRect &area : areas) {
-        QVERIFY2(std::abs(area.width() - image.width() / 3) <= 3 * ratio,
-            qPrintable(describe(area)));
-        QVERIFY2(std::abs(area.height() - image.height() / 4) <= 3 * ratio,
-            qPrintable(describe(area)));
+        QVERIFY2(
+            std::abs(area.width() - image.width() / 3) <= 3 * ratio, qPrintable(describe(area)));
+        QVERIFY2(
+            std::abs(area.height() - image.height() / 4) <= 3 * ratio, qPrintable(describe(area)));
         QCOMPARE(image.pixelColor(area.topLeft() + QPoint(ratio, ratio)), HighlightColor);
         QCOMPARE(
             image.pixelColor(area.left() + ratio, cellArea(area, 1, 0).center().y()), BaseColor);
@@ -566,6 +586,57 @@ void TestMonthGrid::rendering()
     QCOMPARE(inksIn(image, inside(0, 1, 2)), QSet<QRgb> {TextColor.rgb()});
     QCOMPARE(inksIn(image, inside(11, 5, 0)), QSet<QRgb> {Black.rgb()});
     QCOMPARE(coloursIn(image, inside(0, 5, 6)), QSet<QRgb> {BaseColor.rgb()});
+}
+
+void TestMonthGrid::repaintAfterChange_data()
+{
+    QTest::addColumn<Change>("change");
+
+    QTest::newRow("a step in view repaints two cells as a full paint draws them")
+        << Change::StepInView;
+    QTest::newRow("a new locale repaints as a grid made in it") << Change::Locale;
+    QTest::newRow("a new font repaints as a grid made with it") << Change::Font;
+    QTest::newRow("a row forward and back repaints as before") << Change::RowForwardAndBack;
+}
+
+// The grid keeps laid-out texts and repaints only what changed; whatever it
+// kept, the screen has to show what a grid painted afresh shows.
+void TestMonthGrid::repaintAfterChange()
+{
+    QFETCH(Change, change);
+
+    const QDate start(2026, 2, 28);
+    auto grid = openGrid(QStringLiteral("en_US"), start);
+    const QImage before = shown(*grid);
+    QImage expected;
+    switch (change) {
+    case Change::StepInView:
+        grid->setSelectedDate(QDate(2026, 3, 1));
+        QCOMPARE(grid->firstVisibleMonth(), QDate(2026, 2, 1));
+        expected = snapshot(*grid, 1);
+        break;
+    case Change::Locale:
+        grid->setLocale(QLocale(QStringLiteral("de_DE")));
+        expected = snapshot(*openGrid(QStringLiteral("de_DE"), start), 1);
+        break;
+    case Change::Font: {
+        grid->setFont(largerFont());
+        auto fresh = openGrid(QStringLiteral("en_US"), start);
+        fresh->setFont(largerFont());
+        expected = snapshot(*fresh, 1);
+        break;
+    }
+    case Change::RowForwardAndBack:
+        sendWheel(*grid, {0, -120});
+        QCOMPARE(grid->firstVisibleMonth(), QDate(2026, 5, 1));
+        QVERIFY(shown(*grid) != before);
+        sendWheel(*grid, {0, 120});
+        expected = before;
+        break;
+    }
+    const QImage actual = shown(*grid);
+    QVERIFY(actual != before || change == Change::RowForwardAndBack);
+    QCOMPARE(actual, expected);
 }
 
 void TestMonthGrid::accessibleName_data()
