@@ -17,7 +17,8 @@ run | test | sanitize) ;;
     ;;
 esac
 
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libxcb1-dev pkg-config fonts-dejavu-core)
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libxcb1-dev libfontconfig-dev pkg-config
+    fonts-dejavu-core)
 test_packages=(xvfb xauth xdotool x11-utils xclip faketime dbus dbus-x11 at-spi2-core
     python3-pyatspi python3-xlib desktop-file-utils appstream binutils-mingw-w64-x86-64
     fonts-wqy-microhei fonts-tlwg-loma-ttf)

@@ -188,7 +188,7 @@ if [ "$inside" = 1 ]; then
 fi
 
 # ---------------------------------------------------------------- packages
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libxcb1-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libxcb1-dev libfontconfig-dev
     libxkbcommon-dev fonts-dejavu-core
     libxcb-damage0-dev libxcb-xtest0-dev xvfb dbus at-spi2-core locales procps)
 missing=()

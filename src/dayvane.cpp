@@ -5,10 +5,21 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmap>
+#include <QStyle>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fontconfig/fontconfig.h>
+#include <thread>
 #include <xcb/xcb.h>
+
+// The window icon, from the same drawing as the installed icon files. Read
+// from XPM data, it needs no image-format plugin.
+#include "dayvane-16.xpm"
+#include "dayvane-32.xpm"
 
 namespace {
 
@@ -65,6 +76,12 @@ bool clipboardManagerRunning()
 
 int main(int argc, char *argv[])
 {
+    // Loading the font configuration is the longest single step of a start.
+    // Qt would do it on this thread when the window first asks for a font;
+    // done on another core, it overlaps the connection to the display.
+    // fontconfig is thread-safe, and the thread is joined before any widget.
+    std::jthread fontConfiguration(FcInit);
+
     if (!displayReachable()) {
         std::fputs("dayvane: cannot open a display: no X server or Wayland compositor is "
                    "reachable (check DISPLAY or WAYLAND_DISPLAY)\n",
@@ -82,10 +99,18 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Ordwyn Systems"));
     QGuiApplication::setDesktopFileName(QStringLiteral("com.ordwyn.Dayvane"));
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/dayvane-16.png"));
-    icon.addFile(QStringLiteral(":/icons/dayvane-32.png"));
+    for (const char *const *xpm : {dayvane_16, dayvane_32})
+        icon.addPixmap(QPixmap::fromImage(QImage(xpm)));
     QApplication::setWindowIcon(icon);
 
+    // Fusion draws the panel's frame from an image, and the first image read
+    // loads every image-format plugin to ask it about the data. Loaded on
+    // another core while the window is built, they are ready for its paint.
+    std::jthread imagePlugins;
+    if (QApplication::style()->name() == QLatin1String("fusion"))
+        imagePlugins = std::jthread([] { QImageReader::supportedImageFormats(); });
+
+    fontConfiguration.join();
     TfrmCal window;
     frmCal = &window;
     window.show();

@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QWheelEvent>
+
 #include <optional>
 
 namespace {
