@@ -146,7 +146,7 @@ void MonthGrid::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect dirty = event->rect();
     painter.fillRect(dirty, Qt::black);
-    prepareTexts(painter.fontMetrics(), monthRect(0).width() / DaysPerWeek);
+    prepareTexts(monthRect(0).width() / DaysPerWeek);
     for (int position = 0; position < MonthsPerView; ++position) {
         if (monthRect(position).intersects(dirty))
             paintMonth(painter, position, dirty);
@@ -292,7 +292,7 @@ void MonthGrid::announceName()
     QAccessible::updateAccessibility(&valueChanged);
 }
 
-void MonthGrid::prepareTexts(const QFontMetrics &metrics, int cellWidth)
+void MonthGrid::prepareTexts(int cellWidth)
 {
     const QLocale loc = locale();
     const QString key = font().key() + loc.name() + QString::number(cellWidth);
@@ -301,16 +301,19 @@ void MonthGrid::prepareTexts(const QFontMetrics &metrics, int cellWidth)
     textsKey = key;
     titles.clear();
 
-    // Short names where all of them fit a cell, single letters otherwise.
-    QLocale::FormatType nameFormat = QLocale::ShortFormat;
-    for (int day = 1; day <= DaysPerWeek; ++day) {
-        if (metrics.horizontalAdvance(loc.dayName(day, nameFormat)) > cellWidth - 2)
-            nameFormat = QLocale::NarrowFormat;
-    }
     for (int day = 1; day <= 31; ++day)
         dayNumbers[day - 1] = preparedText(loc.toString(day), font());
-    for (int day = 1; day <= DaysPerWeek; ++day)
-        dayNames[day - 1] = preparedText(loc.dayName(day, nameFormat), font());
+    // Short names where all of them fit a cell, single letters otherwise.
+    const auto prepareNames = [&](QLocale::FormatType format) {
+        bool fit = true;
+        for (int day = 1; day <= DaysPerWeek; ++day) {
+            dayNames[day - 1] = preparedText(loc.dayName(day, format), font());
+            fit = fit && dayNames[day - 1].size().width() <= cellWidth - 2;
+        }
+        return fit;
+    };
+    if (!prepareNames(QLocale::ShortFormat))
+        prepareNames(QLocale::NarrowFormat);
 }
 
 const QStaticText &MonthGrid::title(QDate month, const QFontMetrics &metrics, int width)
@@ -357,16 +360,21 @@ void MonthGrid::paintMonth(QPainter &painter, int position, const QRect &dirty)
     }
 
     const QDate today = DateToQDate(Date());
+    const QDate firstCell = month.addDays(-LeadingCells(month, firstDay));
     for (int cell = 0; cell < CellsPerPage; ++cell) {
-        const QDate date = DateShownInCell(firstVisible, position, cell, firstDay);
-        if (!date.isValid())
-            continue;
         const QRect r = cellRect(area, 2 + cell / DaysPerWeek, cell % DaysPerWeek);
         if (!r.intersects(dirty))
             continue;
+        // The month's own days always show; a neighbour's day only where the
+        // view's rules put one.
+        QDate date = firstCell.addDays(cell);
+        const bool own = date.month() == month.month() && date.year() == month.year();
+        if (!own)
+            date = DateShownInCell(firstVisible, position, cell, firstDay);
+        if (!date.isValid())
+            continue;
         const bool selected = date == selection;
-        QColor ink
-            = FirstOfMonth(date) == month ? palette().color(QPalette::Text) : QColor(Qt::black);
+        QColor ink = own ? palette().color(QPalette::Text) : QColor(Qt::black);
         if (selected) {
             painter.fillRect(r, palette().color(QPalette::Highlight));
             ink = palette().color(QPalette::HighlightedText);

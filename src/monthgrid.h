@@ -49,7 +49,7 @@ private:
     QDate dateAt(QPoint pos) const;
     void scrollRows(int rows);
     void announceName();
-    void prepareTexts(const QFontMetrics &metrics, int cellWidth);
+    void prepareTexts(int cellWidth);
     const QStaticText &title(QDate month, const QFontMetrics &metrics, int width);
     void paintMonth(QPainter &painter, int position, const QRect &dirty);
     void paintArrow(QPainter &painter, bool forward) const;

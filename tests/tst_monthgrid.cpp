@@ -70,11 +70,11 @@ QImage shown(MonthGrid &grid)
     return grid.screen()->grabWindow(grid.winId()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-QFont largerFont()
+QFont windowFont(int pointSize)
 {
     QFont font(QStringLiteral("Tahoma"));
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(10);
+    font.setPointSize(pointSize);
     return font;
 }
 
@@ -233,6 +233,8 @@ private slots:
     void keysPassThrough();
     void rendering_data();
     void rendering();
+    void weekdayNamesFitTheirCells_data();
+    void weekdayNamesFitTheirCells();
     void repaintAfterChange_data();
     void repaintAfterChange();
     void accessibleName_data();
@@ -588,6 +590,35 @@ void TestMonthGrid::rendering()
     QCOMPARE(coloursIn(image, inside(0, 5, 6)), QSet<QRgb> {BaseColor.rgb()});
 }
 
+void TestMonthGrid::weekdayNamesFitTheirCells_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("pointSize");
+
+    QTest::newRow("short names at the window's size") << "en_US" << 8;
+    QTest::newRow("single letters where short names would not fit") << "en_US" << 16;
+    QTest::newRow("Greek short names") << "el_GR" << 8;
+    QTest::newRow("Greek letters at a large size") << "el_GR" << 16;
+}
+
+// No name runs into the next day's column, whatever form it takes.
+void TestMonthGrid::weekdayNamesFitTheirCells()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, pointSize);
+
+    auto grid = openGrid(locale, QDate(2026, 2, 28));
+    grid->setFont(windowFont(pointSize));
+    const QImage image = snapshot(*grid, 1);
+    const QRect month = monthAreas(image).value(0);
+    QVERIFY(!inksIn(image, cellArea(month, 1, 0) | cellArea(month, 1, 6)).isEmpty());
+    for (int column = 1; column < 7; ++column) {
+        const QRect cell = cellArea(month, 1, column);
+        QVERIFY2(inksIn(image, QRect(cell.left(), cell.top(), 1, cell.height())).isEmpty(),
+            qPrintable(QStringLiteral("ink across the left edge of column %1").arg(column)));
+    }
+}
+
 void TestMonthGrid::repaintAfterChange_data()
 {
     QTest::addColumn<Change>("change");
@@ -620,9 +651,9 @@ void TestMonthGrid::repaintAfterChange()
         expected = snapshot(*openGrid(QStringLiteral("de_DE"), start), 1);
         break;
     case Change::Font: {
-        grid->setFont(largerFont());
+        grid->setFont(windowFont(10));
         auto fresh = openGrid(QStringLiteral("en_US"), start);
-        fresh->setFont(largerFont());
+        fresh->setFont(windowFont(10));
         expected = snapshot(*fresh, 1);
         break;
     }
