@@ -316,7 +316,7 @@ void MonthGrid::prepareTexts(int cellWidth)
         prepareNames(QLocale::NarrowFormat);
 }
 
-const QStaticText &MonthGrid::title(QDate month, const QFontMetrics &metrics, int width)
+const QStaticText &MonthGrid::title(QDate month, int width)
 {
     // Columns can differ by a pixel, and a month can change column at the
     // ends of the range, so a title is kept with the width it was made for.
@@ -328,7 +328,7 @@ const QStaticText &MonthGrid::title(QDate month, const QFontMetrics &metrics, in
         titles.clear();
     QStaticText text = preparedText(MonthTitle(month, locale()), font());
     if (text.size().width() > width)
-        text = preparedText(metrics.elidedText(text.text(), Qt::ElideRight, width), font());
+        text = preparedText(fontMetrics().elidedText(text.text(), Qt::ElideRight, width), font());
     return titles.insert(month, {text, width})->text;
 }
 
@@ -349,7 +349,7 @@ void MonthGrid::paintMonth(QPainter &painter, int position, const QRect &dirty)
     if (band.intersects(dirty)) {
         painter.setPen(palette().color(QPalette::HighlightedText));
         const QRect titleRect = band.adjusted(band.height(), 0, -band.height(), 0);
-        drawCentred(painter, titleRect, title(month, painter.fontMetrics(), titleRect.width()));
+        drawCentred(painter, titleRect, title(month, titleRect.width()));
     }
 
     const Qt::DayOfWeek firstDay = loc.firstDayOfWeek();

@@ -50,7 +50,7 @@ private:
     void scrollRows(int rows);
     void announceName();
     void prepareTexts(int cellWidth);
-    const QStaticText &title(QDate month, const QFontMetrics &metrics, int width);
+    const QStaticText &title(QDate month, int width);
     void paintMonth(QPainter &painter, int position, const QRect &dirty);
     void paintArrow(QPainter &painter, bool forward) const;
 
@@ -63,6 +63,7 @@ private:
     QString textsKey;
     QStaticText dayNumbers[31];
     QStaticText dayNames[7];
+    // The titles of the months shown lately, dropped with the texts above.
     struct Title
     {
         QStaticText text;
